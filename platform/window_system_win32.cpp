@@ -1,7 +1,9 @@
 // The window-system boundary on Windows: each function calls the Win32 function of
 // the same name with the same arguments.
-#include <shellapi.h>
+// <windows.h> first: the other Windows headers build on it.
 #include <windows.h>
+
+#include <shellapi.h>
 
 #include "platform/window_system.h"
 

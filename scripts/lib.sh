@@ -1,0 +1,29 @@
+# Helpers shared by the project's scripts. Source it; do not run it.
+
+# Installs the Debian packages named that are not installed yet. As root it uses
+# apt-get (updating the package lists once first); otherwise it prints the one
+# command to run and fails.
+ensure_packages() {
+  local missing=() package
+  for package in "$@"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+      missing+=("$package")
+    fi
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  local install=(apt-get install -y --no-install-recommends "${missing[@]}")
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "Missing packages: ${missing[*]}. Install them with:" >&2
+    echo "  sudo apt-get update && sudo DEBIAN_FRONTEND=noninteractive ${install[*]}" >&2
+    return 1
+  fi
+  echo "Installing ${missing[*]}" >&2
+  apt-get update -q >&2
+  DEBIAN_FRONTEND=noninteractive "${install[@]}" >&2
+}
+
+# Packages for the native build with its unit tests, and for the Windows cross-build.
+LINUX_PACKAGES=(cmake ninja-build g++ libgtest-dev)
+WINDOWS_PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-win32)
+# Packages for running the Windows build under Wine on a virtual display.
+WINE_PACKAGES=(wine64 xvfb)
