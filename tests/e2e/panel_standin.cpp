@@ -17,6 +17,7 @@ struct Options {
   int details_missing = -1;       // control ID left out of the details path
   int click_delay = 0;            // ms between the click and the details dialog
   int auto_details = -1;          // ms after start at which the dialog opens by itself
+  bool timing = false;            // log when the dialog opened and when keys arrived
 };
 
 // A window the panel made, so that key messages can be told apart even once their
@@ -29,6 +30,8 @@ struct Known {
 
 Options options;
 char log_path[MAX_PATH];
+char mapped[32] = "Monitor 2";  // monitor the pen is mapped to
+HWND mapping_label;             // shows `mapped` on the Pen tab
 HINSTANCE instance;
 HWND properties;
 HWND details;
@@ -59,6 +62,14 @@ void Log(const char* format, ...) {
   }
 }
 
+// Milliseconds on the monotonic clock that every process of the machine shares.
+double NowMs() {
+  LARGE_INTEGER count, frequency;
+  QueryPerformanceCounter(&count);
+  QueryPerformanceFrequency(&frequency);
+  return static_cast<double>(count.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
 void ReadOptions() {
   if (!GetEnvironmentVariableA("ORVANEL_PANEL_LOG", log_path, sizeof log_path)) {
     log_path[0] = '\0';
@@ -85,6 +96,8 @@ void ReadOptions() {
       options.click_delay = std::atoi(value);
     } else if (!std::strcmp(word, "auto_details")) {
       options.auto_details = std::atoi(value);
+    } else if (!std::strcmp(word, "timing")) {
+      options.timing = std::atoi(value) != 0;
     }
   }
 }
@@ -185,7 +198,14 @@ void BuildDetails(HWND dialog) {
   for (const char* monitor : {"Monitor 1", "Monitor 2", "Monitor 3"}) {
     SendMessageA(selector, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(monitor));
   }
-  SendMessageA(selector, CB_SETCURSEL, 1, 0);
+  SendMessageA(selector, CB_SELECTSTRING, static_cast<WPARAM>(-1),
+               reinterpret_cast<LPARAM>(mapped));
+}
+
+void ShowMapping() {
+  char text[64];
+  std::snprintf(text, sizeof text, "Pen Mode: %s", mapped);
+  SetWindowTextA(mapping_label, text);
 }
 
 INT_PTR CALLBACK DetailsProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
@@ -194,16 +214,22 @@ INT_PTR CALLBACK DetailsProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
     case WM_INITDIALOG:
       details = dialog;
       BuildDetails(dialog);
+      if (options.timing) {
+        Log("time opened %.3f", NowMs());
+      }
       Log("details opened");
       if (ready_when_details_open) {
         ready_when_details_open = false;
         Log("ready");
+        Log("mapped %s", mapped);
       }
       return TRUE;
     case WM_COMMAND:
       if (LOWORD(wparam) == IDOK) {
         SelectedMonitor(text, sizeof text);
         Log("accepted %s", text);
+        lstrcpynA(mapped, text, sizeof mapped);
+        ShowMapping();
         // Hidden rather than ended: a destroyed dialog would lose the key messages
         // still queued for it, and the tests want to see every one of them.
         ShowWindow(dialog, SW_HIDE);
@@ -297,7 +323,8 @@ void BuildProperties() {
     size = static_cast<short>(size - 8);
   }
   if (parent != properties && GetDlgCtrlID(parent) == 814) {
-    Control(parent, "STATIC", "Pen Mode: Monitor", 0, -1, 8, 12, 200, 20, top);
+    mapping_label = Control(parent, "STATIC", "", 0, -1, 8, 12, 200, 20, top);
+    ShowMapping();
     if (options.missing != 1581) {
       Control(parent, "BUTTON", "Details...", BS_PUSHBUTTON | WS_TABSTOP, 1581, 8, 40, 100, 28,
               top);
@@ -319,6 +346,10 @@ LRESULT CALLBACK OnGetMessage(int code, WPARAM removal, LPARAM data) {
   if (code == HC_ACTION && removal == PM_REMOVE) {
     UINT m = message->message;
     if (m == WM_KEYDOWN || m == WM_KEYUP || m == WM_SYSKEYDOWN || m == WM_SYSKEYUP) {
+      if (options.timing) {
+        Log("time key 0x%04x 0x%02llx %.3f", m, static_cast<unsigned long long>(message->wParam),
+            NowMs());
+      }
       const Known* target = Describe(message->hwnd);
       Log("key 0x%04x 0x%02llx 0x%08llx id=%d top=%s", m,
           static_cast<unsigned long long>(message->wParam),
@@ -355,6 +386,7 @@ int RunPanel(HINSTANCE module, bool as_applet) {
     OpenDetails();
   } else {
     Log("ready");
+    Log("mapped %s", mapped);
   }
 
   MSG message;

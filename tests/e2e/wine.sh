@@ -4,8 +4,9 @@
 #
 #   wine.sh setup DIR      make the prefix (once), start Xvfb and a persistent wineserver
 #   wine.sh cleanup DIR    stop them
-#   wine.sh run DIR EXE [ARG...]   run EXE; arguments that are absolute Unix paths are
-#                                  passed as Windows paths (drive Z:)
+#   wine.sh run DIR EXE [ARG...]   run EXE; arguments that are absolute Unix paths
+#                                  (two levels or more) are passed as Windows paths
+#                                  on drive Z:
 #   wine.sh scenario DIR NAME RUNNER ORVANEL PANEL APPLET
 #                          one end-to-end scenario; ORVANEL_EXE, when set, replaces ORVANEL
 set -euo pipefail
@@ -24,7 +25,7 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 
 windows_path() {
   case $1 in
-    /*) local p=${1//\//\\}; printf 'Z:%s' "$p" ;;
+    /*/*) local p=${1//\//\\}; printf 'Z:%s' "$p" ;;  # not switches such as /f
     *) printf '%s' "$1" ;;
   esac
 }
