@@ -65,9 +65,27 @@ void ws::Sleep(unsigned long milliseconds) {
   ::Sleep(milliseconds);
 }
 
+// The shell's DLL is loaded only when the applet has to be opened: most runs find the
+// panel open, and loading shell32 at start-up would cost more than the rest of the run.
+// It is loaded from the system folder by full path, never from the search path.
 std::intptr_t ws::ShellExecuteW(ws::HWND owner, const char16_t* verb, const char16_t* file,
                                 const char16_t* parameters, const char16_t* directory, int show) {
-  return reinterpret_cast<std::intptr_t>(::ShellExecuteW(
+  wchar_t path[MAX_PATH];
+  const wchar_t name[] = L"\\shell32.dll";
+  UINT length = GetSystemDirectoryW(path, MAX_PATH);
+  if (length == 0 || length + sizeof name / sizeof name[0] > MAX_PATH) {
+    return 0;
+  }
+  lstrcpyW(path + length, name);
+  HMODULE shell = LoadLibraryW(path);
+  FARPROC function = shell ? GetProcAddress(shell, "ShellExecuteW") : nullptr;
+  if (!function) {
+    return 0;
+  }
+  // Through void (*)(), the generic function pointer type, to the real signature.
+  auto shell_execute =
+      reinterpret_cast<decltype(&::ShellExecuteW)>(reinterpret_cast<void (*)()>(function));
+  return reinterpret_cast<std::intptr_t>(shell_execute(
       Native(owner), Native(verb), Native(file), Native(parameters), Native(directory), show));
 }
 
