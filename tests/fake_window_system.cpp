@@ -90,11 +90,27 @@ int WindowSystem::Count(Op op) const {
 void WindowSystem::Show(const std::string& name, long at) {
   int root = Find(name);
   for (std::size_t node = root; node < nodes_.size(); ++node) {
-    bool in_tree = nodes_[node].name == name || nodes_[node].name.rfind(name + "/", 0) == 0;
-    if (in_tree && nodes_[node].from == NEVER) {
+    if (InTree(node, name) && nodes_[node].from == NEVER) {
       nodes_[node].from = at;
     }
   }
+}
+
+void WindowSystem::Close(const std::string& name, long at) {
+  int root = Find(name);
+  for (std::size_t node = root; node < nodes_.size(); ++node) {
+    if (InTree(node, name) && nodes_[node].until > at) {
+      nodes_[node].until = at;
+    }
+  }
+}
+
+bool WindowSystem::InTree(std::size_t node, const std::string& root) const {
+  return nodes_[node].name == root || nodes_[node].name.rfind(root + "/", 0) == 0;
+}
+
+bool WindowSystem::Present(const std::string& name) const {
+  return Present(Find(name));
 }
 
 bool WindowSystem::Present(int node) const {

@@ -79,6 +79,10 @@ class WindowSystem {
 
   // Makes window `name` and its tree present from `at` on.
   void Show(const std::string& name, long at);
+  // Makes window `name` and its tree go away at `at`.
+  void Close(const std::string& name, long at);
+  // Whether window `name` is present now.
+  bool Present(const std::string& name) const;
 
   // Boundary entry points; see platform/window_system.h.
   ws::HWND FindWindowA(const char* class_name, const char* title);
@@ -116,6 +120,7 @@ class WindowSystem {
   };
 
   bool Present(int node) const;
+  bool InTree(std::size_t node, const std::string& root) const;
   int Find(const std::string& name) const;
   int FromHandle(ws::HWND window) const;
   std::string Name(ws::HWND window) const;
