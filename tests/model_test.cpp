@@ -55,7 +55,7 @@ void RandomPanel(std::mt19937& random, fake::WindowSystem& sim) {
     return Chance(random, 0.7) ? -1 : std::uniform_int_distribution<int>(0, links - 1)(random);
   };
   long from = RandomTime(random, 3000, 0.3);
-  long until = Chance(random, 0.8) ? NEVER : from + RandomTime(random, 3000, 0);
+  long until = Chance(random, 0.8) || from == NEVER ? NEVER : from + RandomTime(random, 3000, 0);
   sim.AddWindow("properties", "Pen Tablet Properties", {0, 62, 71, 813, 814, 1581}, from, until,
                 missing(6));
   if (Chance(random, 0.3)) {
