@@ -53,6 +53,14 @@ void AddDetails(fake::WindowSystem& sim, long from, int missing_link = -1) {
   sim.AddWindow("details", "Pen Mode Details", {0, 11, 23}, from, NEVER, missing_link);
 }
 
+Lines AllLines(const fake::WindowSystem& sim) {
+  Lines lines;
+  for (const fake::Call& call : sim.calls()) {
+    lines.push_back(call.line);
+  }
+  return lines;
+}
+
 Lines Concat(Lines a, const Lines& b) {
   a.insert(a.end(), b.begin(), b.end());
   return a;
@@ -148,11 +156,7 @@ TEST(RunTrace, DetailsOpenAtStartGoesStraightToTheKeys) {
       "GetDlgItem(details/0, 11) = details/0/11",
       "GetDlgItem(details/0/11, 23) = details/0/11/23",
   };
-  Lines lines;
-  for (const fake::Call& call : sim.calls()) {
-    lines.push_back(call.line);
-  }
-  EXPECT_EQ(lines, Concat(expected, kUpAndEnter));
+  EXPECT_EQ(AllLines(sim), Concat(expected, kUpAndEnter));
 }
 
 TEST(RunTrace, NothingOpenOpensAppletThenPressesEachControlOnce) {
@@ -186,11 +190,7 @@ TEST(RunTrace, NothingOpenOpensAppletThenPressesEachControlOnce) {
       "GetDlgItem(details/0, 11) = details/0/11",
       "GetDlgItem(details/0/11, 23) = details/0/11/23",
   };
-  Lines lines;
-  for (const fake::Call& call : sim.calls()) {
-    lines.push_back(call.line);
-  }
-  EXPECT_EQ(lines, Concat(expected, kUpAndEnter));
+  EXPECT_EQ(AllLines(sim), Concat(expected, kUpAndEnter));
 }
 
 TEST(RunTrace, FailedWalkStopsAtTheMissingLinkAndRetriesFromTheTop) {
@@ -218,11 +218,7 @@ TEST(RunTrace, FailedWalkStopsAtTheMissingLinkAndRetriesFromTheTop) {
     expected = Concat(Concat(expected, {"Sleep(10)"}), attempt);
   }
   expected.push_back(kPropertiesBox);
-  Lines lines;
-  for (const fake::Call& call : sim.calls()) {
-    lines.push_back(call.line);
-  }
-  EXPECT_EQ(lines, expected);
+  EXPECT_EQ(AllLines(sim), expected);
 }
 
 TEST(Run, DialogOpeningDuringTheWalkIsNotPressedAgain) {

@@ -214,9 +214,7 @@ INT_PTR CALLBACK DetailsProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
     case WM_INITDIALOG:
       details = dialog;
       BuildDetails(dialog);
-      if (options.timing) {
-        Log("time opened %.3f", NowMs());
-      }
+
       Log("details opened");
       if (ready_when_details_open) {
         ready_when_details_open = false;
@@ -239,6 +237,11 @@ INT_PTR CALLBACK DetailsProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
         Log("cancelled");
         EndDialog(dialog, IDCANCEL);
         return TRUE;
+      }
+      return FALSE;
+    case WM_SHOWWINDOW:
+      if (options.timing && wparam) {
+        Log("time shown %.3f", NowMs());
       }
       return FALSE;
     case WM_DESTROY:

@@ -14,7 +14,7 @@
 //     details_missing=ID  that link of the details path is left out
 //     click_delay=MS    time between the button's click and the details dialog
 //     auto_details=MS   the details dialog opens by itself this long after start
-//     timing=1          also log `time opened MS` and `time key MSG VK MS` on a
+//     timing=1          also log `time shown MS` and `time key MSG VK MS` on a
 //                       clock shared by all processes
 //   ORVANEL_PANEL_LOG  file to which events are appended, one line each:
 //     ready                          the windows of the start are up

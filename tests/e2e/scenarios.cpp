@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "tests/e2e/launcher.h"
+#include "tests/e2e/panel_log.h"
 #include "tests/e2e/panel_standin.h"
 
 namespace {
@@ -104,42 +105,6 @@ std::string Escaped(const char* text) {
   return out;
 }
 
-Lines ReadLog(const std::string& path) {
-  Lines lines;
-  FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) {
-    return lines;
-  }
-  char line[1024];
-  while (std::fgets(line, sizeof line, file)) {
-    line[std::strcspn(line, "\r\n")] = '\0';
-    lines.push_back(line);
-  }
-  std::fclose(file);
-  return lines;
-}
-
-bool LogHas(const std::string& path, const char* wanted) {
-  for (const std::string& line : ReadLog(path)) {
-    if (line.rfind(wanted, 0) == 0) {
-      return true;
-    }
-  }
-  return false;
-}
-
-// Waits for a line starting with `wanted` in the log, polling every 5 ms.
-bool WaitForLog(const std::string& path, const char* wanted, double timeout_ms) {
-  double start = NowMs();
-  while (!LogHas(path, wanted)) {
-    if (NowMs() - start > timeout_ms) {
-      return false;
-    }
-    Sleep(5);
-  }
-  return true;
-}
-
 // Asks the panel to end once it has taken every message posted to it so far, and waits
 // for that. `thread` is its thread when known; otherwise it is found by its windows.
 bool FinishPanel(DWORD thread, HANDLE process) {
@@ -187,7 +152,7 @@ int Run(const Scenario& s, const char* orvanel, const char* panel, const char* a
       Check(false, "start the panel stand-in", panel);
       return 1;
     }
-    Check(WaitForLog(log, "ready", 20000), "panel ready");
+    Check(WaitForPanelLog(log, "ready", 20000), "panel ready");
   }
 
   LaunchOptions options;
@@ -211,7 +176,7 @@ int Run(const Scenario& s, const char* orvanel, const char* panel, const char* a
   int launches = 0;
   std::string accepted;
   bool shown = false;
-  for (const std::string& line : ReadLog(log)) {
+  for (const std::string& line : ReadPanelLog(log)) {
     if (line.rfind("key ", 0) == 0) {
       keys.push_back(line);
     } else if (line == "applet opened") {
