@@ -34,11 +34,18 @@ struct Buttons {
   int count;      // visible buttons
   HWND first;     // the first one
   char text[32];  // its text
+  bool icon;      // a visible icon control showing an icon was seen too
 };
 
 BOOL CALLBACK CountButton(HWND child, LPARAM data) {
   Buttons* buttons = reinterpret_cast<Buttons*>(data);
   char window_class[32];
+  if (IsWindowVisible(child) && GetClassNameA(child, window_class, sizeof window_class) &&
+      !lstrcmpiA(window_class, "Static") &&
+      (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON &&
+      SendMessageA(child, STM_GETICON, 0, 0)) {
+    buttons->icon = true;
+  }
   if (IsWindowVisible(child) && GetClassNameA(child, window_class, sizeof window_class) &&
       !lstrcmpiA(window_class, "Button")) {
     if (buttons->count++ == 0) {
@@ -61,6 +68,7 @@ void Describe(HWND window, BoxSeen* box) {
   box->buttons = buttons.count;
   lstrcpynA(box->button, buttons.text, sizeof box->button);
   box->owned = GetWindow(window, GW_OWNER) != nullptr;
+  box->icon = buttons.icon;
 }
 
 double FileTimeMs(const FILETIME& time) {

@@ -17,6 +17,7 @@ struct BoxSeen {
   int buttons;        // visible push buttons
   char button[32];    // text of the first of them
   bool owned;         // it has an owner window
+  bool icon;          // it shows an icon
 };
 
 struct LaunchResult {

@@ -51,8 +51,8 @@ int main(int argc, char** argv) {
   for (int i = 0; i < result.boxes && i < 4; ++i) {
     PrintEscaped("box_caption", result.box[i].caption);
     PrintEscaped("box_text", result.box[i].text);
-    std::printf("box_buttons=%d\nbox_button=%s\nbox_owned=%d\n", result.box[i].buttons,
-                result.box[i].button, result.box[i].owned ? 1 : 0);
+    std::printf("box_buttons=%d\nbox_button=%s\nbox_owned=%d\nbox_icon=%d\n", result.box[i].buttons,
+                result.box[i].button, result.box[i].owned ? 1 : 0, result.box[i].icon ? 1 : 0);
   }
   return 0;
 }

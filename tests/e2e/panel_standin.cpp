@@ -372,7 +372,11 @@ int RunPanel(HINSTANCE module, bool as_applet) {
   ReadOptions();
   SetWindowsHookExA(WH_GETMESSAGE, OnGetMessage, nullptr, GetCurrentThreadId());
   if (as_applet) {
-    Log("applet opened");
+    // The show command the shell was asked for reaches the applet's process.
+    STARTUPINFOA startup = {};
+    GetStartupInfoA(&startup);
+    Log("applet opened show=%d",
+        startup.dwFlags & STARTF_USESHOWWINDOW ? static_cast<int>(startup.wShowWindow) : -1);
   }
   bool with_properties =
       as_applet || !std::strcmp(options.start, "properties") || !std::strcmp(options.start, "both");

@@ -19,7 +19,7 @@
 //   ORVANEL_PANEL_LOG  file to which events are appended, one line each:
 //     ready                          the windows of the start are up
 //     mapped TEXT                    the monitor the pen is mapped to at start
-//     applet opened                  the shell opened the applet
+//     applet opened show=N           the shell opened the applet with show command N
 //     key MSG VK LPARAM id=ID top=TITLE   a key message taken off the queue
 //     shown|activated TITLE          a top-level window was shown or activated
 //     clicked                        the details button was clicked

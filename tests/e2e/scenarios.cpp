@@ -179,8 +179,9 @@ int Run(const Scenario& s, const char* orvanel, const char* panel, const char* a
   for (const std::string& line : ReadPanelLog(log)) {
     if (line.rfind("key ", 0) == 0) {
       keys.push_back(line);
-    } else if (line == "applet opened") {
+    } else if (line.rfind("applet opened", 0) == 0) {
       ++launches;
+      Check(line == "applet opened show=1", "applet opened with SW_SHOWNORMAL:", line);
     } else if (line.rfind("accepted ", 0) == 0) {
       accepted = line.substr(9);
     } else if (line.rfind("shown ", 0) == 0 || line.rfind("activated ", 0) == 0 ||
@@ -204,6 +205,7 @@ int Run(const Scenario& s, const char* orvanel, const char* panel, const char* a
     Check(!std::strcmp(box.text, s.box), "box text", Escaped(box.text));
     Check(box.buttons == 1 && !std::strcmp(box.button, "OK"), "one OK button", box.button);
     Check(!box.owned, "box without owner");
+    Check(!box.icon, "box without icon");
   }
   Check(launches == s.launches, "applet launches", std::to_string(launches));
   Check(accepted == (s.accepted ? s.accepted : ""), "monitor accepted", accepted);
