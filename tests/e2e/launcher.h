@@ -25,7 +25,8 @@ struct LaunchResult {
   DWORD status;         // exit status, as the full 32-bit value
   bool quit_posted;     // WM_QUIT reached its thread's queue
   double wall_ms;       // from creation to exit
-  double cpu_ms;        // user and kernel time of the process
+  double cpu_ms;        // user and kernel time of the process, as Windows reports it
+                        // (Wine's figure is rough; bench/run takes CPU from Linux)
   int boxes;            // message boxes seen (at most 4 are described)
   BoxSeen box[4];       // the first ones, in order
   double first_box_ms;  // when the first box was found, from creation
