@@ -8,7 +8,8 @@
 
 namespace {
 
-constexpr UINT_PTR OPEN_TIMER = 1;  // the click's delayed opening of the details dialog
+constexpr UINT_PTR OPEN_TIMER = 1;   // the click's delayed opening of the details dialog
+constexpr UINT_PTR CLOSE_TIMER = 2;  // the details dialog's closing once accepted
 
 struct Options {
   char start[16] = "properties";  // windows open at start
@@ -228,14 +229,22 @@ INT_PTR CALLBACK DetailsProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
         Log("accepted %s", text);
         lstrcpynA(mapped, text, sizeof mapped);
         ShowMapping();
-        // Hidden rather than ended: a destroyed dialog would lose the key messages
-        // still queued for it, and the tests want to see every one of them.
-        ShowWindow(dialog, SW_HIDE);
+        // Not ended at once: a destroyed dialog would lose the key messages still
+        // queued for it, and the tests want to see every one of them. A timer fires
+        // only once no posted message is waiting, so by then they have all been taken.
+        SetTimer(dialog, CLOSE_TIMER, 50, nullptr);
         return TRUE;
       }
       if (LOWORD(wparam) == IDCANCEL) {
         Log("cancelled");
         EndDialog(dialog, IDCANCEL);
+        return TRUE;
+      }
+      return FALSE;
+    case WM_TIMER:
+      if (wparam == CLOSE_TIMER) {
+        KillTimer(dialog, CLOSE_TIMER);
+        EndDialog(dialog, IDOK);
         return TRUE;
       }
       return FALSE;
