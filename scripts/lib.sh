@@ -1,3 +1,4 @@
+# shellcheck shell=bash disable=SC2034  # the package lists are used by the sourcing scripts
 # Helpers shared by the project's scripts. Source it; do not run it.
 
 # Installs the Debian packages named that are not installed yet. As root it uses
@@ -28,4 +29,4 @@ WINDOWS_PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-win32)
 # Packages for running the Windows build under Wine on a virtual display.
 WINE_PACKAGES=(wine64 xvfb)
 # Packages for static analysis.
-LINT_PACKAGES=(clang-tidy cppcheck)
+LINT_PACKAGES=(clang-tidy cppcheck shellcheck)

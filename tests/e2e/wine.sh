@@ -44,7 +44,8 @@ detached() {
 
 use_display() {
   [ -f "$dir/display" ] || { echo "wine.sh: no display; run setup first" >&2; exit 1; }
-  export DISPLAY=":$(cat "$dir/display")"
+  DISPLAY=":$(cat "$dir/display")"
+  export DISPLAY
 }
 
 case $command in
