@@ -198,8 +198,11 @@ int Run(const Scenario& s, const char* orvanel, const char* panel, const char* a
       Check(line == "applet opened show=1", "applet opened with SW_SHOWNORMAL:", line);
     } else if (line.rfind("accepted ", 0) == 0) {
       accepted = line.substr(9);
-    } else if (line.rfind("shown ", 0) == 0 || line.rfind("activated ", 0) == 0 ||
+    } else if ((accepted.empty() &&
+                (line.rfind("shown ", 0) == 0 || line.rfind("activated ", 0) == 0)) ||
                line.rfind("finish visible=1", 0) == 0) {
+      // Once the dialog is accepted, the panel's own closing of it may activate its
+      // owner; that is not the program's doing.
       shown = true;
     }
   }
