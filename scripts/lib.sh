@@ -29,4 +29,4 @@ WINDOWS_PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-win32)
 # Packages for running the Windows build under Wine on a virtual display.
 WINE_PACKAGES=(wine64 xvfb)
 # Packages for static analysis.
-LINT_PACKAGES=(clang-tidy cppcheck shellcheck)
+LINT_PACKAGES=(clang-tidy cppcheck shellcheck libxml2-utils)
