@@ -23,6 +23,22 @@ ensure_packages() {
   DEBIAN_FRONTEND=noninteractive "${install[@]}" >&2
 }
 
+# Writes an absolute Unix path of two levels or more as a Windows path on Wine's
+# drive Z:; anything else (a switch such as /f, a relative path) stays as it is.
+windows_path() {
+  case $1 in
+    /*/*) local p=${1//\//\\}; printf 'Z:%s' "$p" ;;
+    *) printf '%s' "$1" ;;
+  esac
+}
+
+# Configures and builds orvanel.exe alone, as released, in folder $1.
+build_orvanel() {
+  cmake -S . -B "$1" -G Ninja -DCMAKE_BUILD_TYPE=MinSizeRel \
+    -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" -DORVANEL_E2E_TESTS=OFF >/dev/null
+  cmake --build "$1" --target orvanel >/dev/null
+}
+
 # Packages for the native build with its unit tests, and for the Windows cross-build.
 LINUX_PACKAGES=(cmake ninja-build g++ libgtest-dev)
 WINDOWS_PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-win32)

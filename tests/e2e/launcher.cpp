@@ -30,28 +30,25 @@ BOOL CALLBACK FindBox(HWND window, LPARAM data) {
   return FALSE;
 }
 
-struct Buttons {
-  int count;      // visible buttons
-  HWND first;     // the first one
-  char text[32];  // its text
-  bool icon;      // a visible icon control showing an icon was seen too
+// What a box's visible controls show besides its text.
+struct Controls {
+  int buttons;          // push buttons
+  char first_text[32];  // text of the first of them
+  bool icon;            // an icon
 };
 
-BOOL CALLBACK CountButton(HWND child, LPARAM data) {
-  Buttons* buttons = reinterpret_cast<Buttons*>(data);
+BOOL CALLBACK NoteControl(HWND child, LPARAM data) {
+  Controls* controls = reinterpret_cast<Controls*>(data);
   char window_class[32];
-  if (IsWindowVisible(child) && GetClassNameA(child, window_class, sizeof window_class) &&
-      !lstrcmpiA(window_class, "Static") &&
-      (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON &&
-      SendMessageA(child, STM_GETICON, 0, 0)) {
-    buttons->icon = true;
+  if (!IsWindowVisible(child) || !GetClassNameA(child, window_class, sizeof window_class)) {
+    return TRUE;
   }
-  if (IsWindowVisible(child) && GetClassNameA(child, window_class, sizeof window_class) &&
-      !lstrcmpiA(window_class, "Button")) {
-    if (buttons->count++ == 0) {
-      buttons->first = child;
-      GetWindowTextA(child, buttons->text, sizeof buttons->text);
-    }
+  if (!lstrcmpiA(window_class, "Button") && controls->buttons++ == 0) {
+    GetWindowTextA(child, controls->first_text, sizeof controls->first_text);
+  } else if (!lstrcmpiA(window_class, "Static") &&
+             (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON &&
+             SendMessageA(child, STM_GETICON, 0, 0)) {
+    controls->icon = true;
   }
   return TRUE;
 }
@@ -63,12 +60,12 @@ void Describe(HWND window, BoxSeen* box) {
   if (HWND text = GetDlgItem(window, 0xFFFF)) {
     GetWindowTextA(text, box->text, sizeof box->text);
   }
-  Buttons buttons = {};
-  EnumChildWindows(window, CountButton, reinterpret_cast<LPARAM>(&buttons));
-  box->buttons = buttons.count;
-  lstrcpynA(box->button, buttons.text, sizeof box->button);
+  Controls controls = {};
+  EnumChildWindows(window, NoteControl, reinterpret_cast<LPARAM>(&controls));
+  box->buttons = controls.buttons;
+  lstrcpynA(box->button, controls.first_text, sizeof box->button);
   box->owned = GetWindow(window, GW_OWNER) != nullptr;
-  box->icon = buttons.icon;
+  box->icon = controls.icon;
 }
 
 double FileTimeMs(const FILETIME& time) {
@@ -80,11 +77,12 @@ double FileTimeMs(const FILETIME& time) {
 
 }  // namespace
 
-double NowMs() {
-  LARGE_INTEGER count, frequency;
-  QueryPerformanceCounter(&count);
-  QueryPerformanceFrequency(&frequency);
-  return static_cast<double>(count.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+std::string Escaped(const char* text) {
+  std::string out;
+  for (; *text; ++text) {
+    out += *text == '\r' ? "\\r" : *text == '\n' ? "\\n" : std::string(1, *text);
+  }
+  return out;
 }
 
 LaunchResult Launch(const LaunchOptions& options) {

@@ -4,6 +4,10 @@
 
 #include <windows.h>
 
+#include <string>
+
+#include "tests/e2e/clock.h"
+
 struct LaunchOptions {
   const char* program = nullptr;  // path of the executable to start
   int quit_after_ms = -1;         // post WM_QUIT to its thread this long after start
@@ -35,5 +39,5 @@ struct LaunchResult {
 // Runs the program to its end. Message boxes are found by polling every 5 ms.
 LaunchResult Launch(const LaunchOptions& options);
 
-// Milliseconds on a monotonic clock.
-double NowMs();
+// `text` with carriage returns and line feeds written as \r and \n.
+std::string Escaped(const char* text);

@@ -6,25 +6,6 @@
 
 #include "tests/e2e/launcher.h"
 
-namespace {
-
-// Prints text with carriage returns and line feeds written as \r and \n.
-void PrintEscaped(const char* name, const char* text) {
-  std::printf("%s=", name);
-  for (; *text; ++text) {
-    if (*text == '\r') {
-      std::fputs("\\r", stdout);
-    } else if (*text == '\n') {
-      std::fputs("\\n", stdout);
-    } else {
-      std::putchar(*text);
-    }
-  }
-  std::putchar('\n');
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
   LaunchOptions options;
   for (int i = 1; i < argc; ++i) {
@@ -49,8 +30,8 @@ int main(int argc, char** argv) {
               result.status, result.wall_ms, result.cpu_ms, result.quit_posted ? 1 : 0,
               result.boxes);
   for (int i = 0; i < result.boxes && i < 4; ++i) {
-    PrintEscaped("box_caption", result.box[i].caption);
-    PrintEscaped("box_text", result.box[i].text);
+    std::printf("box_caption=%s\nbox_text=%s\n", Escaped(result.box[i].caption).c_str(),
+                Escaped(result.box[i].text).c_str());
     std::printf("box_buttons=%d\nbox_button=%s\nbox_owned=%d\nbox_icon=%d\n", result.box[i].buttons,
                 result.box[i].button, result.box[i].owned ? 1 : 0, result.box[i].icon ? 1 : 0);
   }

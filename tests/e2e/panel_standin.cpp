@@ -1,5 +1,7 @@
 #include "tests/e2e/panel_standin.h"
 
+#include "tests/e2e/clock.h"
+
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -61,14 +63,6 @@ void Log(const char* format, ...) {
     WriteFile(file, line, static_cast<DWORD>(length), &written, nullptr);
     CloseHandle(file);
   }
-}
-
-// Milliseconds on the monotonic clock that every process of the machine shares.
-double NowMs() {
-  LARGE_INTEGER count, frequency;
-  QueryPerformanceCounter(&count);
-  QueryPerformanceFrequency(&frequency);
-  return static_cast<double>(count.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
 }
 
 void ReadOptions() {

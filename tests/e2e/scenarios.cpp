@@ -109,16 +109,6 @@ void Check(bool ok, const char* what, const std::string& detail = "") {
   }
 }
 
-std::string Escaped(const char* text) {
-  std::string out;
-  for (; text && *text; ++text) {
-    out += *text == '\r'   ? std::string("\\r")
-           : *text == '\n' ? std::string("\\n")
-                           : std::string(1, *text);
-  }
-  return out;
-}
-
 // Asks the panel to end once it has taken every message posted to it so far, and waits
 // for that. `thread` is its thread when known; otherwise it is found by its windows.
 bool FinishPanel(DWORD thread, HANDLE process) {

@@ -23,12 +23,8 @@ export WINEPREFIX="$dir/prefix" WINEDEBUG=-all WINEARCH=win64
 # No Mono or Gecko installer prompts while the prefix is made.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
-windows_path() {
-  case $1 in
-    /*/*) local p=${1//\//\\}; printf 'Z:%s' "$p" ;;  # not switches such as /f
-    *) printf '%s' "$1" ;;
-  esac
-}
+# shellcheck source=scripts/lib.sh
+. "$(dirname "$0")/../../scripts/lib.sh"
 
 # Runs a command with its output going through a file rather than our own stdout:
 # Wine's background processes inherit it and would otherwise keep the test runner
