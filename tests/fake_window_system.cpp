@@ -50,12 +50,12 @@ WindowSystem::~WindowSystem() {
 std::string WindowSystem::AddWindow(const std::string& name, const std::string& title,
                                     const std::vector<int>& path, long from, long until,
                                     int missing_link) {
-  nodes_.push_back({name, title, -1, 0, from, until, false});
+  nodes_.push_back({name, title, NO_PARENT, 0, from, until, false});
   std::string child = name;
   for (std::size_t link = 0; link < path.size(); ++link) {
-    int parent = static_cast<int>(nodes_.size()) - 1;
+    std::size_t parent = nodes_.size() - 1;
     child += "/" + std::to_string(path[link]);
-    bool never = missing_link >= 0 && static_cast<int>(link) >= missing_link;
+    bool never = missing_link >= 0 && link >= static_cast<std::size_t>(missing_link);
     nodes_.push_back({child, "", parent, path[link], from, until, never});
   }
   return child;
@@ -70,7 +70,7 @@ void WindowSystem::OpenOnSpace(const std::string& button, const std::string& nam
 }
 
 void WindowSystem::QueueMessage(long at, unsigned id) {
-  queue_.push_back({at, id});
+  queue_.emplace(at, id);
 }
 
 std::vector<std::string> WindowSystem::Lines(Op op) const {
@@ -88,8 +88,7 @@ int WindowSystem::Count(Op op) const {
 }
 
 void WindowSystem::Show(const std::string& name, long at) {
-  int root = Find(name);
-  for (std::size_t node = root; node < nodes_.size(); ++node) {
+  for (std::size_t node = Find(name); node < nodes_.size(); ++node) {
     if (InTree(node, name) && nodes_[node].from == NEVER) {
       nodes_[node].from = at;
     }
@@ -97,8 +96,7 @@ void WindowSystem::Show(const std::string& name, long at) {
 }
 
 void WindowSystem::Close(const std::string& name, long at) {
-  int root = Find(name);
-  for (std::size_t node = root; node < nodes_.size(); ++node) {
+  for (std::size_t node = Find(name); node < nodes_.size(); ++node) {
     if (InTree(node, name) && nodes_[node].until > at) {
       nodes_[node].until = at;
     }
@@ -113,36 +111,43 @@ bool WindowSystem::Present(const std::string& name) const {
   return Present(Find(name));
 }
 
-bool WindowSystem::Present(int node) const {
+bool WindowSystem::Present(std::size_t node) const {
   const Node& n = nodes_[node];
   bool alive = !n.never && n.from <= now_ && now_ < n.until;
-  return alive && (n.parent < 0 || Present(n.parent));
+  return alive && (n.parent == NO_PARENT || Present(n.parent));
 }
 
-int WindowSystem::Find(const std::string& name) const {
+std::size_t WindowSystem::Find(const std::string& name) const {
   for (std::size_t node = 0; node < nodes_.size(); ++node) {
     if (nodes_[node].name == name) {
-      return static_cast<int>(node);
+      return node;
     }
   }
   ADD_FAILURE() << "no window named " << name;
   return 0;
 }
 
-int WindowSystem::FromHandle(ws::HWND window) const {
+// Handles are 16, 32, 48, ...: never null, and distinct for every window ever added, so
+// a window that closes and another that opens with the same title differ.
+ws::HWND WindowSystem::Handle(std::size_t node) {
+  return reinterpret_cast<ws::HWND>((node + 1) * 16);
+}
+
+bool WindowSystem::FromHandle(ws::HWND window, std::size_t* node) const {
   auto value = reinterpret_cast<std::uintptr_t>(window);
   if (value == 0 || value % 16 != 0 || value / 16 > nodes_.size()) {
-    return -1;
+    return false;
   }
-  return static_cast<int>(value / 16) - 1;
+  *node = value / 16 - 1;
+  return true;
 }
 
 std::string WindowSystem::Name(ws::HWND window) const {
   if (!window) {
     return "null";
   }
-  int node = FromHandle(window);
-  return node < 0 ? "invalid" : nodes_[node].name;
+  std::size_t node = 0;
+  return FromHandle(window, &node) ? nodes_[node].name : "invalid";
 }
 
 std::string WindowSystem::Scratch(const ws::MSG* message) {
@@ -173,8 +178,8 @@ void WindowSystem::Trigger(bool on_shell, const std::string& trigger) {
 ws::HWND WindowSystem::FindWindowA(const char* class_name, const char* title) {
   ws::HWND found = nullptr;
   for (std::size_t node = 0; node < nodes_.size() && !found && title; ++node) {
-    if (nodes_[node].parent < 0 && nodes_[node].title == title && Present(node)) {
-      found = reinterpret_cast<ws::HWND>((node + 1) * 16);
+    if (nodes_[node].parent == NO_PARENT && nodes_[node].title == title && Present(node)) {
+      found = Handle(node);
     }
   }
   Record(Op::FindWindowA,
@@ -184,11 +189,11 @@ ws::HWND WindowSystem::FindWindowA(const char* class_name, const char* title) {
 
 ws::HWND WindowSystem::GetDlgItem(ws::HWND dialog, int id) {
   ws::HWND found = nullptr;
-  int parent = FromHandle(dialog);
-  if (parent >= 0 && Present(parent)) {
+  std::size_t parent = 0;
+  if (FromHandle(dialog, &parent) && Present(parent)) {
     for (std::size_t node = 0; node < nodes_.size() && !found; ++node) {
       if (nodes_[node].parent == parent && nodes_[node].id == id && Present(node)) {
-        found = reinterpret_cast<ws::HWND>((node + 1) * 16);
+        found = Handle(node);
       }
     }
   }
@@ -199,11 +204,12 @@ ws::HWND WindowSystem::GetDlgItem(ws::HWND dialog, int id) {
 
 ws::BOOL WindowSystem::PostMessageA(ws::HWND window, ws::UINT message, ws::WPARAM wparam,
                                     ws::LPARAM lparam) {
-  int node = FromHandle(window);
-  bool delivered = node >= 0 && Present(node);
+  std::size_t node = 0;
+  bool delivered = FromHandle(window, &node) && Present(node);
   std::string target = Name(window);
   Record(Op::PostMessageA, "PostMessageA(" + target + ", " + Hex(message, 4) + ", " +
-                               Hex(wparam, 2) + ", " + Hex(lparam, 8) + ")");
+                               Hex(wparam, 2) + ", " +
+                               Hex(static_cast<unsigned long long>(lparam), 8) + ")");
   if (delivered && wparam == 0x20 && message == 0x0100) {
     space_down_ = target;
   } else if (delivered && wparam == 0x20 && message == 0x0101 && space_down_ == target) {
@@ -215,10 +221,7 @@ ws::BOOL WindowSystem::PostMessageA(ws::HWND window, ws::UINT message, ws::WPARA
 
 ws::BOOL WindowSystem::PeekMessageA(ws::MSG* message, ws::HWND window, ws::UINT min, ws::UINT max,
                                     ws::UINT remove) {
-  bool waiting = false;
-  for (const Queued& queued : queue_) {
-    waiting = waiting || queued.at <= now_;
-  }
+  bool waiting = !queue_.empty() && queue_.begin()->first <= now_;
   Record(Op::PeekMessageA, "PeekMessageA(" + Scratch(message) + ", " + Name(window) + ", " +
                                std::to_string(min) + ", " + std::to_string(max) + ", " +
                                std::to_string(remove) + ") = " + (waiting ? "1" : "0"));
@@ -227,15 +230,10 @@ ws::BOOL WindowSystem::PeekMessageA(ws::MSG* message, ws::HWND window, ws::UINT 
 
 ws::BOOL WindowSystem::GetMessageA(ws::MSG* message, ws::HWND window, ws::UINT min, ws::UINT max) {
   unsigned id = 0;
-  bool taken = false;
-  for (std::size_t index = 0; index < queue_.size() && !taken; ++index) {
-    if (queue_[index].at <= now_) {
-      id = queue_[index].id;
-      queue_.erase(queue_.begin() + index);
-      taken = true;
-    }
-  }
-  if (!taken) {
+  if (!queue_.empty() && queue_.begin()->first <= now_) {
+    id = queue_.begin()->second;
+    queue_.erase(queue_.begin());
+  } else {
     ADD_FAILURE() << "GetMessageA would block on an empty queue";
   }
   std::memcpy(message->storage, &id, sizeof id);

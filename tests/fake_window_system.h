@@ -7,7 +7,9 @@
 #pragma once
 
 #include <climits>
+#include <cstddef>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -65,7 +67,8 @@ class WindowSystem {
   // key-down followed by a key-up is posted to `button` while it exists.
   void OpenOnSpace(const std::string& button, const std::string& name, long delay);
 
-  // Puts message `id` in the run's queue at virtual time `at`.
+  // Puts message `id` in the run's queue at virtual time `at`. Messages are taken in
+  // the order of their times, and those of one time in the order they were queued.
   void QueueMessage(long at, unsigned id);
 
   // Called after every call has been recorded; may change the windows.
@@ -99,14 +102,15 @@ class WindowSystem {
   int MessageBoxA(ws::HWND owner, const char* text, const char* caption, ws::UINT type);
 
  private:
+  static constexpr std::size_t NO_PARENT = static_cast<std::size_t>(-1);
   struct Node {
-    std::string name;   // e.g. `properties/0/62`
-    std::string title;  // top-level windows only
-    int parent;         // index of the parent node, -1 for a top-level window
-    int id;             // control ID within the parent
-    long from;          // present from this time ...
-    long until;         // ... until before this one
-    bool never;         // a missing link: never present
+    std::string name;    // e.g. `properties/0/62`
+    std::string title;   // top-level windows only
+    std::size_t parent;  // index of the parent node, NO_PARENT for a top-level window
+    int id;              // control ID within the parent
+    long from;           // present from this time ...
+    long until;          // ... until before this one
+    bool never;          // a missing link: never present
   };
   struct Reaction {
     bool on_shell;        // shell request, else Space press
@@ -114,15 +118,12 @@ class WindowSystem {
     std::string opens;    // name of the window it shows
     long delay;           // ms after the trigger
   };
-  struct Queued {
-    long at;      // when it arrives
-    unsigned id;  // message number
-  };
-
-  bool Present(int node) const;
+  bool Present(std::size_t node) const;
   bool InTree(std::size_t node, const std::string& root) const;
-  int Find(const std::string& name) const;
-  int FromHandle(ws::HWND window) const;
+  std::size_t Find(const std::string& name) const;
+  // The node behind a handle; false for null or a handle the fake never gave out.
+  bool FromHandle(ws::HWND window, std::size_t* node) const;
+  static ws::HWND Handle(std::size_t node);
   std::string Name(ws::HWND window) const;
   std::string Scratch(const ws::MSG* message);
   void Record(Op op, std::string line);
@@ -131,7 +132,7 @@ class WindowSystem {
   long now_ = 0;
   std::vector<Node> nodes_;
   std::vector<Reaction> reactions_;
-  std::vector<Queued> queue_;
+  std::multimap<long, unsigned> queue_;  // message numbers by arrival time
   std::vector<Call> calls_;
   const ws::MSG* scratch_ = nullptr;
   std::string space_down_;  // window that last got a Space key-down

@@ -137,7 +137,7 @@ TEST_P(ScenarioTest, RunsAsThePanelAllows) {
   Lines posts =
       Concat(s.space_press ? kSpacePress : Lines(), s.status == 0 ? kUpAndEnter : Lines());
   EXPECT_EQ(sim.Lines(Op::PostMessageA), posts);
-  EXPECT_EQ(sim.Lines(Op::Sleep), Lines(s.sleeps, "Sleep(10)"));
+  EXPECT_EQ(sim.Lines(Op::Sleep), Lines(static_cast<std::size_t>(s.sleeps), "Sleep(10)"));
   EXPECT_EQ(sim.Count(Op::PeekMessageA), s.sleeps + s.phases);
   EXPECT_EQ(sim.Lines(Op::MessageBoxA), s.box ? Lines{s.box} : Lines());
   if (s.box) {
@@ -146,8 +146,8 @@ TEST_P(ScenarioTest, RunsAsThePanelAllows) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Panel, ScenarioTest, testing::ValuesIn(kScenarios),
-                         [](const testing::TestParamInfo<Scenario>& info) {
-                           return std::string(info.param.name);
+                         [](const testing::TestParamInfo<Scenario>& param_info) {
+                           return std::string(param_info.param.name);
                          });
 
 TEST(RunTrace, DetailsOpenAtStartGoesStraightToTheKeys) {
@@ -218,6 +218,37 @@ TEST(RunTrace, FailedWalkStopsAtTheMissingLinkAndRetriesFromTheTop) {
   EXPECT_EQ(AllLines(sim), expected);
 }
 
+TEST(RunTrace, DialogSeenByAPropertiesProbeEndsThatPhaseAtOnce) {
+  fake::WindowSystem sim;
+  AddProperties(sim, 0, 3);  // another tab is selected: the walk stops at 813
+  AddDetails(sim, 20);       // the user opens the dialog
+
+  EXPECT_EQ(RunSwitch(), 0);
+
+  Lines attempt = {
+      "PeekMessageA(scratch, null, 0, 0, 0) = 0",
+      "FindWindowA(null, \"Pen Mode Details\") = null",
+      "FindWindowA(null, \"Pen Tablet Properties\") = properties",
+      "GetDlgItem(properties, 0) = properties/0",
+      "GetDlgItem(properties/0, 62) = properties/0/62",
+      "GetDlgItem(properties/0/62, 71) = properties/0/62/71",
+      "GetDlgItem(properties/0/62/71, 813) = null",
+  };
+  Lines expected = {
+      "FindWindowA(null, \"Pen Mode Details\") = null",
+      "FindWindowA(null, \"Pen Tablet Properties\") = properties",
+  };
+  expected = Concat(Concat(Concat(expected, attempt), {"Sleep(10)"}), attempt);
+  // The third attempt's probe finds the dialog: the details phase follows at once, with
+  // no further look in the properties phase.
+  expected = Concat(expected, {
+                                  "Sleep(10)",
+                                  "PeekMessageA(scratch, null, 0, 0, 0) = 0",
+                                  "FindWindowA(null, \"Pen Mode Details\") = details",
+                              });
+  EXPECT_EQ(AllLines(sim), Concat(Concat(expected, kDetailsFound), kUpAndEnter));
+}
+
 TEST(Run, DialogOpeningDuringTheWalkIsNotPressedAgain) {
   fake::WindowSystem sim;
   AddProperties(sim, 0);
@@ -236,30 +267,52 @@ TEST(Run, DialogOpeningDuringTheWalkIsNotPressedAgain) {
   EXPECT_EQ(sim.Count(Op::Sleep), 0);
 }
 
-TEST(Run, LooksUpThePropertiesWindowAfreshOnEveryAttempt) {
-  fake::WindowSystem sim;
-  // The panel is restarted: the first window goes away on the wrong tab and a new one
-  // comes up on the Pen tab.
-  sim.AddWindow("old", "Pen Tablet Properties", {0, 62, 71, 813, 814, 1581}, 0, 25, 3);
-  AddProperties(sim, 40);
-  AddDetails(sim, NEVER);
-  sim.OpenOnSpace(kButton, "details", 0);
+TEST(Run, LooksUpEachWindowAfreshOnEveryAttempt) {
+  // A window with an incomplete path closes at 25 ms and another one with the same title
+  // (a new handle) opens at 40 ms with its whole path: the panel was restarted, or the
+  // user closed the dialog and opened it again. The run must reach the new window.
+  struct Case {
+    const char* replaced;  // name of the window that is replaced
+    Lines posts;
+  };
+  const Case cases[] = {
+      {"properties", Concat(kSpacePress, kUpAndEnter)},
+      {"details", kUpAndEnter},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.replaced);
+    fake::WindowSystem sim;
+    bool properties = std::string(c.replaced) == "properties";
+    sim.AddWindow(
+        "old", properties ? "Pen Tablet Properties" : "Pen Mode Details",
+        properties ? std::vector<int>{0, 62, 71, 813, 814, 1581} : std::vector<int>{0, 11, 23}, 0,
+        25, 1);
+    AddProperties(sim, properties ? 40 : NEVER);
+    AddDetails(sim, properties ? NEVER : 40);
+    sim.OpenOnSpace(kButton, "details", 0);
 
-  EXPECT_EQ(RunSwitch(), 0);
+    EXPECT_EQ(RunSwitch(), 0);
 
-  EXPECT_EQ(sim.Count(Op::ShellExecuteW), 0) << "a properties window was there at the start";
-  EXPECT_EQ(sim.Lines(Op::PostMessageA), Concat(kSpacePress, kUpAndEnter));
-  EXPECT_EQ(sim.Count(Op::Sleep), 4);
+    EXPECT_EQ(sim.Count(Op::ShellExecuteW), 0) << "a window was there at the start";
+    EXPECT_EQ(sim.Lines(Op::PostMessageA), c.posts);
+    EXPECT_EQ(sim.Count(Op::Sleep), 4);
+  }
 }
 
-TEST(Run, DrainsEveryQueuedMessageInEachAttemptAndOutlivesQuit) {
+TEST(Run, DrainsTheWholeQueueInEachAttemptAndOutlivesQuit) {
   fake::WindowSystem sim;
   AddProperties(sim, 0);
   AddDetails(sim, NEVER);
   sim.OpenOnSpace(kButton, "details", 50);
   constexpr unsigned kUser = 0x0400;
+  // Far more messages at once than any cap a drain could be given, with a quit message
+  // in the middle of them.
+  constexpr int kFlood = 100000;
   sim.QueueMessage(0, fake::WM_QUIT);
-  for (int i = 0; i < 1000; ++i) {
+  for (unsigned i = 0; i < kFlood; ++i) {
+    if (i == kFlood / 2) {
+      sim.QueueMessage(15, fake::WM_QUIT);
+    }
     sim.QueueMessage(15, kUser + i % 7);
   }
   sim.QueueMessage(25, fake::WM_QUIT);
@@ -291,10 +344,11 @@ TEST(Run, DrainsEveryQueuedMessageInEachAttemptAndOutlivesQuit) {
   }
   // The quit at 0 ms is taken by attempt 0 of the properties phase; the details phase's
   // attempt 0 follows at once on an empty queue.
-  EXPECT_EQ(taken_per_attempt, (std::vector<int>{1, 0, 1000, 1, 0, 0}));
-  ASSERT_EQ(dispatched.size(), 1002u);
+  EXPECT_EQ(taken_per_attempt, (std::vector<int>{1, 0, kFlood + 1, 1, 0, 0}));
+  ASSERT_EQ(dispatched.size(), kFlood + 3u);
   EXPECT_EQ(dispatched.front(), "DispatchMessageA(scratch = 0x0012)");
   EXPECT_EQ(dispatched[1], "DispatchMessageA(scratch = 0x0400)");
+  EXPECT_EQ(dispatched[1 + kFlood / 2], "DispatchMessageA(scratch = 0x0012)");
   EXPECT_EQ(dispatched.back(), "DispatchMessageA(scratch = 0x0012)");
 }
 
