@@ -3,8 +3,16 @@
 // may open by itself or vanish, and messages (quit among them) reach the run's queue.
 // Whatever happens, the run must keep the rules checked after each run below; a
 // failure names its seed.
+//
+// Random values come straight from std::mt19937's raw output through our own
+// arithmetic: the engine's output is fixed by the C++ standard, whereas what a standard
+// library makes of it is not, so a seed makes the same panel with every library.
+// Each draw is a statement of its own, because the order in which a call's arguments
+// are evaluated differs between compilers.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -37,51 +45,73 @@ std::string Target(const std::string& line) {
   return line.substr(open + 1, line.find(',') - open - 1);
 }
 
-// A random time in [0, limit), or NEVER with probability `never`.
-long RandomTime(std::mt19937& random, long limit, double never) {
-  if (std::uniform_real_distribution<double>(0, 1)(random) < never) {
-    return NEVER;
-  }
-  return std::uniform_int_distribution<long>(0, limit - 1)(random);
+// A whole number in [0, limit), for 0 < limit <= 2^32.
+long Below(std::mt19937& random, long limit) {
+  std::uint64_t raw = static_cast<std::uint32_t>(random());
+  return static_cast<long>((raw * static_cast<std::uint64_t>(limit)) >> 32);
 }
 
-bool Chance(std::mt19937& random, double p) {
-  return std::uniform_real_distribution<double>(0, 1)(random) < p;
+// True with a probability of `per_mille` in a thousand.
+bool Chance(std::mt19937& random, long per_mille) {
+  return Below(random, 1000) < per_mille;
+}
+
+// A random time in [0, limit), or NEVER with a probability of `never_per_mille`.
+long RandomTime(std::mt19937& random, long limit, long never_per_mille) {
+  if (Chance(random, never_per_mille)) {
+    return NEVER;
+  }
+  return Below(random, limit);
+}
+
+// The index of a link left out of a path of `links` links, or -1 (seven times in ten).
+int MissingLink(std::mt19937& random, int links) {
+  if (Chance(random, 700)) {
+    return -1;
+  }
+  return static_cast<int>(Below(random, links));
 }
 
 // Sets up a random panel in `sim`.
 void RandomPanel(std::mt19937& random, fake::WindowSystem& sim) {
-  auto missing = [&](int links) {
-    return Chance(random, 0.7) ? -1 : std::uniform_int_distribution<int>(0, links - 1)(random);
-  };
-  long from = RandomTime(random, 3000, 0.3);
-  long until = Chance(random, 0.8) || from == NEVER ? NEVER : from + RandomTime(random, 3000, 0);
-  sim.AddWindow("properties", "Pen Tablet Properties", {0, 62, 71, 813, 814, 1581}, from, until,
-                missing(6));
-  if (Chance(random, 0.3)) {
-    // A second properties window, on another tab or closing soon.
-    long other = RandomTime(random, 2000, 0);
-    sim.AddWindow("other", "Pen Tablet Properties", {0, 62, 71, 813, 814, 1581}, other,
-                  other + RandomTime(random, 1000, 0), missing(6));
+  const std::vector<int> properties_path = {0, 62, 71, 813, 814, 1581};
+  long from = RandomTime(random, 3000, 300);
+  long until = NEVER;
+  if (!Chance(random, 800) && from != NEVER) {
+    until = from + RandomTime(random, 3000, 0);
   }
-  from = RandomTime(random, 5000, 0.6);
-  until = Chance(random, 0.8) ? NEVER : RandomTime(random, 5000, 0);
-  sim.AddWindow("details", "Pen Mode Details", {0, 11, 23}, from, until, missing(3));
-  if (Chance(random, 0.7)) {
+  int missing = MissingLink(random, 6);
+  sim.AddWindow("properties", "Pen Tablet Properties", properties_path, from, until, missing);
+  if (Chance(random, 300)) {
+    // A second properties window, on another tab or closing soon.
+    from = RandomTime(random, 2000, 0);
+    until = from + RandomTime(random, 1000, 0);
+    missing = MissingLink(random, 6);
+    sim.AddWindow("other", "Pen Tablet Properties", properties_path, from, until, missing);
+  }
+  from = RandomTime(random, 5000, 600);
+  until = NEVER;
+  if (!Chance(random, 800)) {
+    until = RandomTime(random, 5000, 0);
+  }
+  missing = MissingLink(random, 3);
+  sim.AddWindow("details", "Pen Mode Details", {0, 11, 23}, from, until, missing);
+  if (Chance(random, 700)) {
     sim.OpenOnShell("PenTablet.cpl", "properties", RandomTime(random, 2500, 0));
   }
-  if (Chance(random, 0.8)) {
+  if (Chance(random, 800)) {
     sim.OpenOnSpace("properties/0/62/71/813/814/1581", "details", RandomTime(random, 2500, 0));
     sim.OpenOnSpace("other/0/62/71/813/814/1581", "details", RandomTime(random, 2500, 0));
   }
-  int messages = std::uniform_int_distribution<int>(0, 40)(random);
-  for (int i = 0; i < messages; ++i) {
-    sim.QueueMessage(RandomTime(random, 4500, 0), Chance(random, 0.2) ? fake::WM_QUIT : 0x0400);
+  long messages = Below(random, 41);
+  for (long i = 0; i < messages; ++i) {
+    long at = RandomTime(random, 4500, 0);
+    sim.QueueMessage(at, Chance(random, 200) ? fake::WM_QUIT : 0x0400);
   }
   // Now and then the dialog opens or the properties window closes in the middle of an
   // attempt, between two calls of the run.
-  double open_now = Chance(random, 0.3) ? 0.02 : 0;
-  double close_now = Chance(random, 0.2) ? 0.01 : 0;
+  long open_now = Chance(random, 300) ? 20 : 0;
+  long close_now = Chance(random, 200) ? 10 : 0;
   auto hook_random = std::make_shared<std::mt19937>(random());
   sim.after_call = [&sim, hook_random, open_now, close_now](const fake::Call&) {
     if (Chance(*hook_random, open_now)) {
@@ -240,7 +270,7 @@ TEST(Model, RunKeepsItsRulesWhateverThePanelDoes) {
   int successes = 0;
   for (int seed = 0; seed < SEEDS; ++seed) {
     SCOPED_TRACE("seed " + std::to_string(seed));
-    std::mt19937 random(seed);
+    std::mt19937 random(static_cast<std::mt19937::result_type>(seed));
     fake::WindowSystem sim;
     RandomPanel(random, sim);
     int status = RunSwitch();
