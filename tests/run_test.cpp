@@ -46,6 +46,22 @@ const Lines kDetailsFound = {
     "GetDlgItem(details/0/11, 23) = details/0/11/23",
 };
 
+// The run's first looks find a properties window but no details dialog.
+const Lines kOnlyPropertiesAtStart = {
+    "FindWindowA(null, \"Pen Mode Details\") = null",
+    "FindWindowA(null, \"Pen Tablet Properties\") = properties",
+};
+
+// A properties attempt on a window whose path ends after 62, as on another tab.
+const Lines kPropertiesAttemptStoppingAt71 = {
+    "PeekMessageA(scratch, null, 0, 0, 0) = 0",
+    "FindWindowA(null, \"Pen Mode Details\") = null",
+    "FindWindowA(null, \"Pen Tablet Properties\") = properties",
+    "GetDlgItem(properties, 0) = properties/0",
+    "GetDlgItem(properties/0, 62) = properties/0/62",
+    "GetDlgItem(properties/0/62, 71) = null",
+};
+
 const Lines kUpAndEnter = {
     "PostMessageA(details/0/11/23, 0x0100, 0x26, 0x01480001)",
     "PostMessageA(details/0/11/23, 0x0101, 0x26, 0x01480001)",
@@ -198,21 +214,9 @@ TEST(RunTrace, FailedWalkStopsAtTheMissingLinkAndRetriesFromTheTop) {
   EXPECT_EQ(RunSwitch(), -1);
 
   // Every attempt looks the window up again and walks only as far as the path goes.
-  Lines attempt = {
-      "PeekMessageA(scratch, null, 0, 0, 0) = 0",
-      "FindWindowA(null, \"Pen Mode Details\") = null",
-      "FindWindowA(null, \"Pen Tablet Properties\") = properties",
-      "GetDlgItem(properties, 0) = properties/0",
-      "GetDlgItem(properties/0, 62) = properties/0/62",
-      "GetDlgItem(properties/0/62, 71) = null",
-  };
-  Lines expected = {
-      "FindWindowA(null, \"Pen Mode Details\") = null",
-      "FindWindowA(null, \"Pen Tablet Properties\") = properties",
-  };
-  expected = Concat(expected, attempt);
+  Lines expected = Concat(kOnlyPropertiesAtStart, kPropertiesAttemptStoppingAt71);
   for (int i = 1; i < 200; ++i) {
-    expected = Concat(Concat(expected, {"Sleep(10)"}), attempt);
+    expected = Concat(Concat(expected, {"Sleep(10)"}), kPropertiesAttemptStoppingAt71);
   }
   expected.push_back(kPropertiesBox);
   EXPECT_EQ(AllLines(sim), expected);
@@ -220,25 +224,13 @@ TEST(RunTrace, FailedWalkStopsAtTheMissingLinkAndRetriesFromTheTop) {
 
 TEST(RunTrace, DialogSeenByAPropertiesProbeEndsThatPhaseAtOnce) {
   fake::WindowSystem sim;
-  AddProperties(sim, 0, 3);  // another tab is selected: the walk stops at 813
+  AddProperties(sim, 0, 2);  // another tab is selected: the walk stops at 71
   AddDetails(sim, 20);       // the user opens the dialog
 
   EXPECT_EQ(RunSwitch(), 0);
 
-  Lines attempt = {
-      "PeekMessageA(scratch, null, 0, 0, 0) = 0",
-      "FindWindowA(null, \"Pen Mode Details\") = null",
-      "FindWindowA(null, \"Pen Tablet Properties\") = properties",
-      "GetDlgItem(properties, 0) = properties/0",
-      "GetDlgItem(properties/0, 62) = properties/0/62",
-      "GetDlgItem(properties/0/62, 71) = properties/0/62/71",
-      "GetDlgItem(properties/0/62/71, 813) = null",
-  };
-  Lines expected = {
-      "FindWindowA(null, \"Pen Mode Details\") = null",
-      "FindWindowA(null, \"Pen Tablet Properties\") = properties",
-  };
-  expected = Concat(Concat(Concat(expected, attempt), {"Sleep(10)"}), attempt);
+  Lines expected = Concat(kOnlyPropertiesAtStart, kPropertiesAttemptStoppingAt71);
+  expected = Concat(Concat(expected, {"Sleep(10)"}), kPropertiesAttemptStoppingAt71);
   // The third attempt's probe finds the dialog: the details phase follows at once, with
   // no further look in the properties phase.
   expected = Concat(expected, {
