@@ -1,6 +1,7 @@
 #include "tests/e2e/launcher.h"
 
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -87,16 +88,17 @@ std::string Escaped(const char* text) {
 
 LaunchResult Launch(const LaunchOptions& options) {
   LaunchResult result = {};
-  char command[MAX_PATH + 2];
-  lstrcpynA(command, "\"", sizeof command);
-  lstrcatA(command, options.program);
-  lstrcatA(command, "\"");
+  // The program's path, quoted, is its whole command line. CreateProcessA may write to
+  // the buffer, so it is a copy as long as the path needs.
+  std::string quoted = std::string("\"") + options.program + "\"";
+  std::vector<char> command(quoted.begin(), quoted.end());
+  command.push_back('\0');
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};
   double start = NowMs();
-  if (!CreateProcessA(options.program, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &process)) {
+  if (!CreateProcessA(options.program, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      options.directory, &startup, &process)) {
     return result;
   }
   result.started = true;

@@ -9,9 +9,10 @@
 #include "tests/e2e/clock.h"
 
 struct LaunchOptions {
-  const char* program = nullptr;  // path of the executable to start
-  int quit_after_ms = -1;         // post WM_QUIT to its thread this long after start
-  bool dismiss_boxes = true;      // press OK on every message box it shows
+  const char* program = nullptr;    // path of the executable to start
+  const char* directory = nullptr;  // its working folder; null: the launcher's own
+  int quit_after_ms = -1;           // post WM_QUIT to its thread this long after start
+  bool dismiss_boxes = true;        // press OK on every message box it shows
 };
 
 // A message box the program showed, as found on screen.

@@ -1,22 +1,19 @@
 #include "tests/e2e/panel_log.h"
 
-#include <cstdio>
-#include <cstring>
+#include <fstream>
 
 #include "tests/e2e/launcher.h"
 
 std::vector<std::string> ReadPanelLog(const std::string& path) {
   std::vector<std::string> lines;
-  FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) {
-    return lines;
-  }
-  char line[1024];
-  while (std::fgets(line, sizeof line, file)) {
-    line[std::strcspn(line, "\r\n")] = '\0';
+  std::ifstream file(path, std::ios::binary);
+  std::string line;
+  while (std::getline(file, line)) {
+    if (!line.empty() && line.back() == '\r') {
+      line.pop_back();
+    }
     lines.push_back(line);
   }
-  std::fclose(file);
   return lines;
 }
 

@@ -65,6 +65,30 @@ void Log(const char* format, ...) {
   }
 }
 
+// Applies one word `name=value` of ORVANEL_PANEL.
+void SetOption(char* word) {
+  char* value = std::strchr(word, '=');
+  if (!value) {
+    return;
+  }
+  *value++ = '\0';
+  if (!std::strcmp(word, "start")) {
+    std::snprintf(options.start, sizeof options.start, "%s", value);
+  } else if (!std::strcmp(word, "hidden")) {
+    options.hidden = std::atoi(value) != 0;
+  } else if (!std::strcmp(word, "missing")) {
+    options.missing = std::atoi(value);
+  } else if (!std::strcmp(word, "details_missing")) {
+    options.details_missing = std::atoi(value);
+  } else if (!std::strcmp(word, "click_delay")) {
+    options.click_delay = std::atoi(value);
+  } else if (!std::strcmp(word, "auto_details")) {
+    options.auto_details = std::atoi(value);
+  } else if (!std::strcmp(word, "timing")) {
+    options.timing = std::atoi(value) != 0;
+  }
+}
+
 void ReadOptions() {
   if (!GetEnvironmentVariableA("ORVANEL_PANEL_LOG", log_path, sizeof log_path)) {
     log_path[0] = '\0';
@@ -73,27 +97,13 @@ void ReadOptions() {
   if (!GetEnvironmentVariableA("ORVANEL_PANEL", text, sizeof text)) {
     return;
   }
-  for (char* word = std::strtok(text, " "); word; word = std::strtok(nullptr, " ")) {
-    char* value = std::strchr(word, '=');
-    if (!value) {
-      continue;
-    }
-    *value++ = '\0';
-    if (!std::strcmp(word, "start")) {
-      std::snprintf(options.start, sizeof options.start, "%s", value);
-    } else if (!std::strcmp(word, "hidden")) {
-      options.hidden = std::atoi(value) != 0;
-    } else if (!std::strcmp(word, "missing")) {
-      options.missing = std::atoi(value);
-    } else if (!std::strcmp(word, "details_missing")) {
-      options.details_missing = std::atoi(value);
-    } else if (!std::strcmp(word, "click_delay")) {
-      options.click_delay = std::atoi(value);
-    } else if (!std::strcmp(word, "auto_details")) {
-      options.auto_details = std::atoi(value);
-    } else if (!std::strcmp(word, "timing")) {
-      options.timing = std::atoi(value) != 0;
-    }
+  // Words separated by spaces.
+  for (char* word = text; *word;) {
+    char* end = word + std::strcspn(word, " ");
+    bool last = *end == '\0';
+    *end = '\0';
+    SetOption(word);
+    word = last ? end : end + 1;
   }
 }
 
@@ -112,13 +122,15 @@ const Known* Describe(HWND window) {
   return nullptr;
 }
 
-// An in-memory dialog template without controls; it must stay DWORD-aligned.
+// An in-memory dialog template without controls; it must stay DWORD-aligned. Its size
+// is a multiple of 4 already, so the alignment adds no padding.
 struct alignas(4) Template {
   DLGTEMPLATE header;
   WORD menu;          // none
   WORD window_class;  // the dialog class
-  WCHAR title[32];
+  WCHAR title[33];
 };
+static_assert(sizeof(Template) % 4 == 0 && sizeof(DLGTEMPLATE) == 18, "no padding");
 
 Template MakeTemplate(DWORD style, const char* title, short x, short y, short cx, short cy) {
   Template t = {};
@@ -127,7 +139,7 @@ Template MakeTemplate(DWORD style, const char* title, short x, short y, short cx
   t.header.y = y;
   t.header.cx = cx;
   t.header.cy = cy;
-  for (int i = 0; title[i] && i < 31; ++i) {
+  for (int i = 0; title[i] && i < 32; ++i) {
     t.title[i] = static_cast<WCHAR>(title[i]);
   }
   return t;
@@ -165,8 +177,12 @@ void SelectedMonitor(char* text, int size) {
   text[0] = '\0';
   HWND selector = MonitorSelector();
   LRESULT index = selector ? SendMessageA(selector, CB_GETCURSEL, 0, 0) : CB_ERR;
-  if (index != CB_ERR && SendMessageA(selector, CB_GETLBTEXTLEN, index, 0) < size) {
-    SendMessageA(selector, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text));
+  if (index == CB_ERR) {
+    return;
+  }
+  WPARAM item = static_cast<WPARAM>(index);
+  if (SendMessageA(selector, CB_GETLBTEXTLEN, item, 0) < size) {
+    SendMessageA(selector, CB_GETLBTEXT, item, reinterpret_cast<LPARAM>(text));
   }
 }
 
@@ -276,7 +292,7 @@ INT_PTR CALLBACK PageProc(HWND page, UINT message, WPARAM wparam, LPARAM) {
       if (LOWORD(wparam) == 1581 && HIWORD(wparam) == BN_CLICKED) {
         Log("clicked");
         if (options.click_delay > 0) {
-          SetTimer(page, OPEN_TIMER, options.click_delay, nullptr);
+          SetTimer(page, OPEN_TIMER, static_cast<UINT>(options.click_delay), nullptr);
         } else {
           OpenDetails();
         }
@@ -389,7 +405,7 @@ int RunPanel(HINSTANCE module, bool as_applet) {
     BuildProperties();
   }
   if (options.auto_details >= 0) {
-    SetTimer(nullptr, 0, options.auto_details, OpenDetailsByItself);
+    SetTimer(nullptr, 0, static_cast<UINT>(options.auto_details), OpenDetailsByItself);
   }
   if (with_details) {
     ready_when_details_open = true;

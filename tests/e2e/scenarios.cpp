@@ -1,11 +1,21 @@
 // e2e_scenarios.exe NAME ORVANEL PANEL APPLET WORKDIR
-// Runs one end-to-end scenario under Wine: sets up the panel stand-in (PANEL, or the
-// applet APPLET installed into system32), runs ORVANEL through the launcher, ends the
-// panel once every key message has reached it, and compares what the panel received,
-// the exit status, the error box, the applet launches and the accepted monitor with
-// what the scenario expects. Exit status 0 when all of it matches.
+// Runs one end-to-end scenario, on Windows or under Wine: sets up the panel stand-in
+// (PANEL started beforehand, or the applet APPLET copied into the scenario's own folder
+// WORKDIR), runs ORVANEL (or the program that ORVANEL_EXE names) through the launcher
+// with WORKDIR as its working folder, where the shell finds the applet, ends the panel
+// once every key message has reached it, and compares what the panel received, the exit
+// status, the error box, the applet launches and the accepted monitor with what the
+// scenario expects. Exit status 0 when all of it matches, 1 when not.
+//
+// It writes only inside WORKDIR. When a real tablet panel could be reached instead of
+// the stand-in (a PenTablet.cpl that is not ours where the shell finds applets, or one
+// of the panel's windows already open) it runs nothing and exits with SKIPPED, which
+// ctest reports as a skipped test.
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -49,6 +59,9 @@ Lines operator+(Lines a, const Lines& b) {
 }
 
 constexpr DWORD FAILED = 0xFFFFFFFF;
+
+// Exit status of a scenario that was not run; ctest's SKIP_RETURN_CODE.
+constexpr int SKIPPED = 77;
 
 struct Scenario {
   const char* name;
@@ -109,24 +122,115 @@ void Check(bool ok, const char* what, const std::string& detail = "") {
   }
 }
 
-// Asks the panel to end once it has taken every message posted to it so far, and waits
-// for that. `thread` is its thread when known; otherwise it is found by its windows.
+// Asks the panel whose main thread is `thread` to end once it has taken every message
+// posted to it so far, and waits for that.
 bool FinishPanel(DWORD thread, HANDLE process) {
-  if (!thread) {
-    HWND window = FindWindowA(nullptr, "Pen Mode Details");
-    if (!window) {
-      window = FindWindowA(nullptr, "Pen Tablet Properties");
-    }
-    if (!window) {
-      return false;
-    }
-    DWORD id = 0;
-    thread = GetWindowThreadProcessId(window, &id);
-    process = OpenProcess(SYNCHRONIZE, FALSE, id);
-  }
   PostThreadMessageA(thread, PANEL_FINISH, 0, 0);
-  bool ended = process && WaitForSingleObject(process, 10000) == WAIT_OBJECT_0;
+  return process && WaitForSingleObject(process, 10000) == WAIT_OBJECT_0;
+}
+
+// Ends the panel that the shell started, found by its windows, so that no stand-in
+// outlives its scenario. Returns whether one was there and ended on request.
+bool FinishOpenedPanel() {
+  HWND window = FindWindowA(nullptr, "Pen Mode Details");
+  if (!window) {
+    window = FindWindowA(nullptr, "Pen Tablet Properties");
+  }
+  if (!window) {
+    return false;
+  }
+  DWORD id = 0;
+  DWORD thread = GetWindowThreadProcessId(window, &id);
+  HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, id);
+  bool ended = FinishPanel(thread, process);
+  if (process) {
+    if (!ended) {
+      TerminateProcess(process, 1);
+    }
+    CloseHandle(process);
+  }
   return ended;
+}
+
+std::string ReadWhole(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+bool IsFile(const std::string& path) {
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// The value of environment variable `name`, of any length; empty when it is not set.
+std::string Environment(const char* name) {
+  DWORD size = GetEnvironmentVariableA(name, nullptr, 0);
+  std::vector<char> value(size + 1, '\0');
+  if (size == 0 || GetEnvironmentVariableA(name, value.data(), size) >= size) {
+    return "";
+  }
+  return value.data();
+}
+
+// Where the shell finds an applet given by its bare name, besides the working folder:
+// the system folder, the Windows folder and the folders of PATH.
+std::vector<std::string> AppletFolders() {
+  std::vector<std::string> folders;
+  char folder[MAX_PATH];
+  UINT length = GetSystemDirectoryA(folder, sizeof folder);
+  if (length > 0 && length < sizeof folder) {
+    folders.push_back(folder);
+  }
+  length = GetWindowsDirectoryA(folder, sizeof folder);
+  if (length > 0 && length < sizeof folder) {
+    folders.push_back(folder);
+  }
+  std::string entries = Environment("PATH");
+  for (std::size_t start = 0; start < entries.size();) {
+    std::size_t end = entries.find(';', start);
+    if (end == std::string::npos) {
+      end = entries.size();
+    }
+    if (end > start) {
+      folders.push_back(entries.substr(start, end - start));
+    }
+    start = end + 1;
+  }
+  return folders;
+}
+
+// Why the scenario must not run here, or an empty text when it may.
+std::string ReasonToSkip(const char* applet) {
+  for (const char* title : {"Pen Tablet Properties", "Pen Mode Details"}) {
+    if (FindWindowA(nullptr, title)) {
+      return std::string("a window titled \"") + title +
+             "\" is open. Close the tablet panel before running the end-to-end tests.";
+    }
+  }
+  std::string ours = ReadWhole(applet);
+  if (ours.empty()) {
+    return std::string("the stand-in applet ") + applet + " cannot be read.";
+  }
+  for (const std::string& folder : AppletFolders()) {
+    std::string found = folder + "\\PenTablet.cpl";
+    if (IsFile(found) && ReadWhole(found) != ours) {
+      return found +
+             " is not the tests' stand-in: the shell could open that real panel instead. The "
+             "end-to-end tests run only where no tablet driver's applet is installed.";
+    }
+  }
+  return "";
+}
+
+// Makes folder `path` and those of its parents that are missing.
+bool MakeFolders(const std::string& path) {
+  for (std::size_t end = 1; end <= path.size(); ++end) {
+    if (end == path.size() || path[end] == '\\' || path[end] == '/') {
+      CreateDirectoryA(path.substr(0, end).c_str(), nullptr);
+    }
+  }
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 int Run(const Scenario& s, const char* orvanel, const char* panel, const char* applet,
@@ -136,23 +240,23 @@ int Run(const Scenario& s, const char* orvanel, const char* panel, const char* a
   SetEnvironmentVariableA("ORVANEL_PANEL_LOG", log.c_str());
   SetEnvironmentVariableA("ORVANEL_PANEL", s.panel ? s.panel : "");
 
-  char system[MAX_PATH];
-  GetSystemDirectoryA(system, sizeof system);
-  std::string installed = std::string(system) + "\\PenTablet.cpl";
+  // The shell finds the applet in the program's working folder.
+  std::string copied = workdir + "\\PenTablet.cpl";
   if (s.applet) {
-    Check(CopyFileA(applet, installed.c_str(), FALSE) != FALSE, "install the applet");
+    Check(CopyFileA(applet, copied.c_str(), FALSE) != FALSE, "copy the applet to", copied);
   } else {
-    DeleteFileA(installed.c_str());
+    DeleteFileA(copied.c_str());
   }
 
   PROCESS_INFORMATION started = {};
   if (s.panel) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
-    char command[MAX_PATH];
-    lstrcpynA(command, panel, sizeof command);
-    if (!CreateProcessA(panel, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &started)) {
+    std::string quoted = std::string("\"") + panel + "\"";
+    std::vector<char> command(quoted.begin(), quoted.end());
+    command.push_back('\0');
+    if (!CreateProcessA(panel, command.data(), nullptr, nullptr, FALSE, 0, nullptr, workdir.c_str(),
+                        &startup, &started)) {
       Check(false, "start the panel stand-in", panel);
       return 1;
     }
@@ -161,6 +265,7 @@ int Run(const Scenario& s, const char* orvanel, const char* panel, const char* a
 
   LaunchOptions options;
   options.program = orvanel;
+  options.directory = workdir.c_str();
   options.quit_after_ms = s.quit_after_ms;
   LaunchResult result = Launch(options);
   Check(result.started, "start the program", orvanel);
@@ -168,7 +273,8 @@ int Run(const Scenario& s, const char* orvanel, const char* panel, const char* a
               result.wall_ms, result.first_box_ms, result.boxes);
 
   bool panel_expected = s.panel || s.launches > 0;
-  bool finished = FinishPanel(started.dwThreadId, started.hProcess);
+  bool finished =
+      started.hProcess ? FinishPanel(started.dwThreadId, started.hProcess) : FinishOpenedPanel();
   Check(finished == panel_expected, "the panel ran and ended on request");
   if (started.hProcess) {
     TerminateProcess(started.hProcess, 1);  // in case it did not end
@@ -231,7 +337,7 @@ int Run(const Scenario& s, const char* orvanel, const char* panel, const char* a
     Check(result.quit_posted, "WM_QUIT posted while it polled");
   }
   if (s.applet) {
-    DeleteFileA(installed.c_str());
+    DeleteFileA(copied.c_str());
   }
   return failures ? 1 : 0;
 }
@@ -243,15 +349,32 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: e2e_scenarios NAME ORVANEL PANEL APPLET WORKDIR\n");
     return 2;
   }
-  // The shell looks for the applet in the current folder too: use one without it.
-  SetCurrentDirectoryA(argv[5]);
-  for (const Scenario& scenario : SCENARIOS) {
-    if (!std::strcmp(scenario.name, argv[1])) {
-      int status = Run(scenario, argv[2], argv[3], argv[4], argv[5]);
-      std::printf("%s: %s\n", scenario.name, status ? "FAILED" : "passed");
-      return status;
+  const Scenario* scenario = nullptr;
+  for (const Scenario& s : SCENARIOS) {
+    if (!std::strcmp(s.name, argv[1])) {
+      scenario = &s;
     }
   }
-  std::fprintf(stderr, "no scenario %s\n", argv[1]);
-  return 2;
+  if (!scenario) {
+    std::fprintf(stderr, "no scenario %s\n", argv[1]);
+    return 2;
+  }
+  std::string reason = ReasonToSkip(argv[4]);
+  if (!reason.empty()) {
+    std::printf("%s: SKIPPED, because %s\n", scenario->name, reason.c_str());
+    return SKIPPED;
+  }
+  std::string workdir = argv[5];
+  if (!MakeFolders(workdir)) {
+    std::printf("%s: FAILED, cannot make the folder %s\n", scenario->name, workdir.c_str());
+    return 1;
+  }
+  std::string orvanel = Environment("ORVANEL_EXE");
+  if (orvanel.empty()) {
+    orvanel = argv[2];
+  }
+  std::printf("orvanel.exe under test: %s\n", orvanel.c_str());
+  int status = Run(*scenario, orvanel.c_str(), argv[3], argv[4], workdir);
+  std::printf("%s: %s\n", scenario->name, status ? "FAILED" : "passed");
+  return status;
 }
