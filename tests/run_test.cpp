@@ -299,7 +299,7 @@ TEST(Run, DrainsTheWholeQueueInEachAttemptAndOutlivesQuit) {
   constexpr unsigned kUser = 0x0400;
   // Far more messages at once than any cap a drain could be given, with a quit message
   // in the middle of them.
-  constexpr int kFlood = 100000;
+  constexpr unsigned kFlood = 100000;
   sim.QueueMessage(0, fake::WM_QUIT);
   for (unsigned i = 0; i < kFlood; ++i) {
     if (i == kFlood / 2) {
@@ -336,7 +336,7 @@ TEST(Run, DrainsTheWholeQueueInEachAttemptAndOutlivesQuit) {
   }
   // The quit at 0 ms is taken by attempt 0 of the properties phase; the details phase's
   // attempt 0 follows at once on an empty queue.
-  EXPECT_EQ(taken_per_attempt, (std::vector<int>{1, 0, kFlood + 1, 1, 0, 0}));
+  EXPECT_EQ(taken_per_attempt, (std::vector<int>{1, 0, static_cast<int>(kFlood) + 1, 1, 0, 0}));
   ASSERT_EQ(dispatched.size(), kFlood + 3u);
   EXPECT_EQ(dispatched.front(), "DispatchMessageA(scratch = 0x0012)");
   EXPECT_EQ(dispatched[1], "DispatchMessageA(scratch = 0x0400)");

@@ -70,7 +70,7 @@ void Describe(HWND window, BoxSeen* box) {
 }
 
 double FileTimeMs(const FILETIME& time) {
-  ULARGE_INTEGER value;
+  ULARGE_INTEGER value = {};
   value.LowPart = time.dwLowDateTime;
   value.HighPart = time.dwHighDateTime;
   return static_cast<double>(value.QuadPart) / 10000.0;
@@ -130,7 +130,7 @@ LaunchResult Launch(const LaunchOptions& options) {
   }
   result.wall_ms = NowMs() - start;
   GetExitCodeProcess(process.hProcess, &result.status);
-  FILETIME created, exited, kernel, user;
+  FILETIME created = {}, exited = {}, kernel = {}, user = {};
   if (GetProcessTimes(process.hProcess, &created, &exited, &kernel, &user)) {
     result.cpu_ms = FileTimeMs(kernel) + FileTimeMs(user);
   }

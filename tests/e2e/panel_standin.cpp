@@ -52,14 +52,14 @@ void Log(const char* format, ...) {
   int length = std::vsnprintf(line, sizeof line - 1, format, arguments);
   va_end(arguments);
   if (length < 0 || length > static_cast<int>(sizeof line) - 2) {
-    length = sizeof line - 2;
+    length = static_cast<int>(sizeof line) - 2;
   }
   line[length++] = '\n';
   HANDLE file = CreateFileA(log_path, FILE_APPEND_DATA,
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                             OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file != INVALID_HANDLE_VALUE) {
-    DWORD written;
+    DWORD written = 0;
     WriteFile(file, line, static_cast<DWORD>(length), &written, nullptr);
     CloseHandle(file);
   }
