@@ -96,7 +96,7 @@ start_wine() {
 }
 
 # Packages for the native build with its unit tests, and for the Windows cross-build.
-LINUX_PACKAGES=(cmake ninja-build g++ libgtest-dev)
+LINUX_PACKAGES=(cmake ninja-build g++ libgtest-dev zlib1g-dev)
 WINDOWS_PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-win32)
 # Packages for running the Windows build under Wine on a virtual display.
 WINE_PACKAGES=(wine64 xvfb)
