@@ -7,6 +7,7 @@
 ensure_packages() {
   local missing=() package
   for package in "$@"; do
+    case " ${missing[*]} " in *" $package "*) continue ;; esac  # named twice
     if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
       missing+=("$package")
     fi
