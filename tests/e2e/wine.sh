@@ -4,9 +4,9 @@
 # display and a persistent wineserver.
 #
 # Wine's first boot of a prefix takes seconds and makes 700 MB, so it is done once per
-# build folder, in ROOT/base, where ROOT is DIR's parent. DIR/prefix is a copy of that
-# base made of hard links, except for the registry files: Wine rewrites those in place,
-# so each copy has its own and no run changes the base or another copy.
+# build folder, in ROOT/wine-base, where ROOT is DIR's parent. DIR/prefix is a copy of
+# that base made of hard links, except for the registry files: Wine rewrites those in
+# place, so each copy has its own and no run changes the base or another copy.
 #
 #   wine.sh setup DIR      make DIR/prefix if need be; start Xvfb and a wineserver
 #   wine.sh cleanup DIR    stop them, and every Wine process left in DIR/prefix
@@ -30,7 +30,7 @@ command=$1
 dir=$(mkdir -p "$2" && cd "$2" && pwd)
 shift 2
 root=$(dirname "$dir")
-base=$root/base
+base=$root/wine-base
 
 WINE=${WINE:-/usr/lib/wine/wine64}
 WINESERVER=${WINESERVER:-/usr/lib/wine/wineserver}
@@ -91,7 +91,7 @@ cleanup() {
   rm -rf "$dir"/prefix.tmp.* "$dir"/out.*
   # A base that a killed setup left half made: its Wine processes and its folder.
   local partial
-  for partial in "$root"/base.tmp.*; do
+  for partial in "$base".tmp.*; do
     [ -e "$partial" ] || continue
     if ! kill -0 "${partial##*.}" 2>/dev/null; then
       stop_prefix "$partial"
@@ -129,7 +129,7 @@ wine_version=$("$WINE" --version)
 # Makes the base prefix, unless one made by this version of Wine is there.
 make_base() {
   [ "$(cat "$base/.initialised" 2>/dev/null)" = "$wine_version" ] && return 0
-  local partial="$root/base.tmp.$$"
+  local partial="$base.tmp.$$"
   scratch=$partial
   rm -rf "$partial"
   echo "wine.sh: making the Wine prefix $base (once per build folder)" >&2
@@ -162,9 +162,6 @@ make_copy() {
 
 setup() {
   cleanup
-  # Earlier versions kept a whole prefix of 700 MB for each user beside the build's
-  # other files.
-  rm -rf "$root"/../{e2e,demo,bench}/prefix
   # Xvfb picks a free display number and writes it to fd 3.
   exec 3>"$dir/display"
   Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp </dev/null >"$dir/xvfb.log" 2>&1 &
