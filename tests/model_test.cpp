@@ -261,7 +261,7 @@ void CheckRun(const std::vector<fake::Call>& calls, int status) {
   }
   int boxes = 0;
   for (const fake::Call& call : calls) {
-    boxes += call.op == Op::MessageBoxA;
+    boxes += call.op == Op::MessageBoxA ? 1 : 0;
   }
   EXPECT_EQ(boxes, status == 0 ? 0 : 1);
 }
@@ -274,7 +274,7 @@ TEST(Model, RunKeepsItsRulesWhateverThePanelDoes) {
     fake::WindowSystem sim;
     RandomPanel(random, sim);
     int status = RunSwitch();
-    successes += status == 0;
+    successes += status == 0 ? 1 : 0;
     CheckRun(sim.calls(), status);
     if (HasFailure()) {
       break;  // one seed's report is enough to go on
