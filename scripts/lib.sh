@@ -52,10 +52,18 @@ build_orvanel() {
 #   start_wine DIR       sets up the session in state folder DIR and exports DISPLAY
 #   step OUT COMMAND...  runs COMMAND with its output appended to OUT; in the background,
 #                        so that an interrupt is served at once rather than when it ends
+#   stop_step SIGNAL     ends the step under way, if any, with SIGNAL and waits for it
 #   wine_temporary PATH  removes PATH when the script ends
 wine_dir=""
 wine_temporaries=()
 step_pid=""
+
+stop_step() {
+  if [ -n "$step_pid" ]; then
+    kill "-$1" "$step_pid" 2>/dev/null || true
+    wait "$step_pid" 2>/dev/null || true
+  fi
+}
 
 step() {
   local out=$1 status=0
@@ -73,10 +81,8 @@ wine_temporary() {
 
 stop_wine() {
   trap - INT TERM HUP
-  if [ -n "$step_pid" ]; then
-    kill -TERM "$step_pid" 2>/dev/null || true
-    wait "$step_pid" 2>/dev/null || true
-  fi
+  # The step may be wine.sh, which stops what it started when it gets TERM.
+  stop_step TERM
   if [ -n "$wine_dir" ]; then
     bash tests/e2e/wine.sh cleanup "$wine_dir" || true
   fi

@@ -86,13 +86,16 @@ std::string Escaped(const char* text) {
   return out;
 }
 
-LaunchResult Launch(const LaunchOptions& options) {
-  LaunchResult result = {};
-  // The program's path, quoted, is its whole command line. CreateProcessA may write to
-  // the buffer, so it is a copy as long as the path needs.
-  std::string quoted = std::string("\"") + options.program + "\"";
+std::vector<char> CommandLine(const char* program) {
+  std::string quoted = std::string("\"") + program + "\"";
   std::vector<char> command(quoted.begin(), quoted.end());
   command.push_back('\0');
+  return command;
+}
+
+LaunchResult Launch(const LaunchOptions& options) {
+  LaunchResult result = {};
+  std::vector<char> command = CommandLine(options.program);
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "tests/e2e/clock.h"
 
@@ -39,6 +40,10 @@ struct LaunchResult {
 
 // Runs the program to its end. Message boxes are found by polling every 5 ms.
 LaunchResult Launch(const LaunchOptions& options);
+
+// The command line that starts `program` with no arguments: its path, quoted, as a
+// writable buffer of the length it needs, as CreateProcessA wants.
+std::vector<char> CommandLine(const char* program);
 
 // `text` with carriage returns and line feeds written as \r and \n.
 std::string Escaped(const char* text);

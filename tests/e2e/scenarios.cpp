@@ -12,7 +12,6 @@
 // of the panel's windows already open) it runs nothing and exits with SKIPPED, which
 // ctest reports as a skipped test.
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -252,9 +251,7 @@ int Run(const Scenario& s, const char* orvanel, const char* panel, const char* a
   if (s.panel) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
-    std::string quoted = std::string("\"") + panel + "\"";
-    std::vector<char> command(quoted.begin(), quoted.end());
-    command.push_back('\0');
+    std::vector<char> command = CommandLine(panel);
     if (!CreateProcessA(panel, command.data(), nullptr, nullptr, FALSE, 0, nullptr, workdir.c_str(),
                         &startup, &started)) {
       Check(false, "start the panel stand-in", panel);

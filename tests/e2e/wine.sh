@@ -102,10 +102,7 @@ cleanup() {
 
 interrupted() {
   trap - INT TERM HUP
-  if [ -n "$step_pid" ]; then
-    kill -KILL "$step_pid" 2>/dev/null || true
-    wait "$step_pid" 2>/dev/null || true
-  fi
+  stop_step KILL  # a Wine program, which may not end on TERM
   if [ -n "$scratch" ]; then
     [ -d "$scratch" ] && stop_prefix "$scratch"
     rm -rf "$scratch"
